@@ -1,6 +1,7 @@
 #include "screen/bitmap_input.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 
 void read_bitmap(std::FILE* input, const char* input_name, BitmapRows& file_rows,
@@ -21,9 +22,7 @@ void read_bitmap(std::FILE* input, const char* input_name, BitmapRows& file_rows
 void flip_rows(const BitmapRows& file_rows, PixelRows& rows)
 {
     std::printf("Sorting bitmap data...\n");
-    auto source = file_rows.end();
-    for (auto line = rows.begin(); line != rows.end(); line += 32) {
-        source -= 32;
-        std::copy_n(source, 32, line);
+    for (std::size_t line = 0; line < 192; ++line) {
+        std::copy_n(&file_rows[32 * (191 - line)], 32, &rows[32 * line]);
     }
 }
