@@ -12,10 +12,10 @@ struct ProgramRun {
     std::string err;
 };
 
-// Runs program with args (the program name is added as the first argument) in folder, with
-// standard input closed and both output streams captured. A file_size_limit above 0 caps every
-// file the program writes at that many bytes (RLIMIT_FSIZE, with SIGXFSZ ignored, so that a
-// write past it fails as on a full disk instead of killing the program).
+// Runs program (a path, or a name looked up on PATH) with args, the program name added as the
+// first argument, in folder, with standard input closed and both output streams captured. A
+// file_size_limit above 0 caps every file the program writes at that many bytes (RLIMIT_FSIZE, with
+// SIGXFSZ ignored, so that a write past it fails as on a full disk instead of killing the program).
 ProgramRun run_program(const std::string& program, const std::vector<std::string>& args,
                        const std::filesystem::path& folder, long file_size_limit = 0);
 
