@@ -33,10 +33,12 @@ void write_tape_body(std::FILE* output, const char* output_name, const DisplayFi
 {
     write_body_item(output, output_name, display.data(), 6144);
 
-    // 768 equal attribute bytes XOR to zero, so the checksum needs no share of them.
-    const std::uint8_t black_on_white = 0x38;
+    // 768 equal attribute bytes XOR to zero, so the checksum needs no share of them. Each is
+    // a write of its own, and fputc is the cheap way to hand a stream one byte.
     for (int cell = 0; cell < 768; ++cell) {
-        write_body_item(output, output_name, &black_on_white, 1);
+        if (std::fputc(0x38, output) == EOF) {
+            end_on_write_error(output_name);
+        }
     }
     write_body_item(output, output_name, &checksum, 1);
 }
