@@ -1,0 +1,150 @@
+// Runs the Windows build under Wine beside the Linux build, on the same files, and requires the
+// same result from both: the same tape bytes, the same console lines (Windows ends them with
+// CR LF), the same exit status and the same files left behind. A file opened in text mode on
+// Windows would turn 0x0A into 0x0D 0x0A, or stop reading at 0x1A; the pictures hold both.
+#include "support/bitmap_fixture.h"
+#include "support/program_run.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+// Pixel bytes that a text-mode stream would mangle, in the picture and, inverted, in the tape.
+std::vector<std::uint8_t> control_byte_pixels(unsigned seed)
+{
+    std::vector<std::uint8_t> pixels = random_pixels(seed);
+    const std::uint8_t awkward[] = {0x0A, 0x0D, 0x1A, 0xF5, 0xF2, 0xE5, 0x0A, 0x0A};
+    for (std::size_t i = 0; i < pixels.size(); i += 97) {
+        pixels[i] = awkward[(i / 97) % 8];
+    }
+    return pixels;
+}
+
+struct Scenario {
+    const char* title;
+    std::vector<std::uint8_t> picture; // in.bmp, or no file when empty
+    std::vector<std::string> args;
+    int status;
+    bool converts = false; // a whole tape is written
+};
+
+std::string without_carriage_returns(std::string text)
+{
+    std::string lines;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
+            lines += text[i];
+        }
+    }
+    return lines;
+}
+
+std::map<std::string, std::vector<std::uint8_t>> files_in(const fs::path& folder)
+{
+    std::map<std::string, std::vector<std::uint8_t>> files;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        files[entry.path().filename().string()] = read_file(entry.path());
+    }
+    return files;
+}
+
+struct Outcome {
+    ProgramRun run;
+    std::map<std::string, std::vector<std::uint8_t>> files;
+};
+
+// The scenario's folder: the picture and an older, longer tape to convert onto.
+Outcome run_in_fresh_folder(const Scenario& s, const std::string& program,
+                            std::vector<std::string> args)
+{
+    TempFolder folder;
+    if (!s.picture.empty()) {
+        write_file(folder.path / "in.bmp", s.picture);
+    }
+    write_file(folder.path / "old.tap", std::vector<std::uint8_t>(9000, 0x0A));
+    args.insert(args.end(), s.args.begin(), s.args.end());
+    Outcome outcome{run_program(program, args, folder.path), {}};
+    outcome.files = files_in(folder.path);
+    return outcome;
+}
+
+class UnderWine : public testing::TestWithParam<Scenario>
+{
+};
+
+TEST_P(UnderWine, MatchesTheLinuxBuild)
+{
+    const Scenario& s = GetParam();
+    const Outcome linux_run = run_in_fresh_folder(s, TAPEMILL_PATH, {});
+    const Outcome windows_run = run_in_fresh_folder(s, "wine64", {TAPEMILL_WINDOWS_EXE});
+
+    EXPECT_EQ(linux_run.run.status, s.status);
+    EXPECT_EQ(windows_run.run.status, s.status);
+    EXPECT_EQ(without_carriage_returns(windows_run.run.out), linux_run.run.out);
+    EXPECT_EQ(windows_run.run.err, "");
+    EXPECT_TRUE(windows_run.files == linux_run.files) << "the two builds left different files";
+    if (s.converts) {
+        ASSERT_EQ(windows_run.files.count(s.args[1]), 1U);
+        EXPECT_EQ(windows_run.files.at(s.args[1]).size(), 6937U);
+    }
+    if (!s.picture.empty()) {
+        EXPECT_EQ(windows_run.files.at("in.bmp"), s.picture) << "the picture was changed";
+    }
+}
+
+std::ostream& operator<<(std::ostream& stream, const Scenario& s)
+{
+    return stream << s.title;
+}
+
+std::vector<std::uint8_t> example_picture()
+{
+    return read_file(EXAMPLE_PICTURE);
+}
+
+const Scenario scenarios[] = {
+    {"example", example_picture(), {"in.bmp", "out.tap"}, 0, true},
+    {"control_bytes_jetset",
+     bitmap_file(control_byte_pixels(1)),
+     {"in.bmp", "out.tap", "jetset"},
+     0,
+     true},
+    {"control_bytes_ten_byte_name",
+     bitmap_file(control_byte_pixels(2)),
+     {"in.bmp", "out.tap", "ABCDEFGHIJ"},
+     0,
+     true},
+    {"onto_existing_output", bitmap_file(control_byte_pixels(3)), {"in.bmp", "old.tap"}, 0, true},
+    {"eleven_byte_name", example_picture(), {"in.bmp", "out.tap", "ABCDEFGHIJK"}, 0},
+    {"onto_itself", example_picture(), {"in.bmp", "in.bmp"}, 1},
+    {"onto_itself_other_spelling", example_picture(), {"in.bmp", "./in.bmp"}, 1},
+    {"short_picture", std::vector<std::uint8_t>(62, 0x1A), {"in.bmp", "out.tap"}, 1},
+    {"missing_picture", {}, {"in.bmp", "out.tap"}, 1},
+};
+
+INSTANTIATE_TEST_SUITE_P(Scenarios, UnderWine, testing::ValuesIn(scenarios),
+                         [](const testing::TestParamInfo<Scenario>& info) {
+                             return std::string(info.param.title);
+                         });
+
+} // namespace
+
+// One Wine prefix for the whole run, made fresh: Wine takes seconds to set one up.
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    const TempFolder prefix;
+    setenv("WINEPREFIX", (prefix.path / "wine").c_str(), 1);
+    setenv("WINEDEBUG", "-all", 1);
+    setenv("PATH", ("/usr/lib/wine:" + std::string(std::getenv("PATH"))).c_str(), 1);
+    // Wine reports the making of the prefix on standard error, once.
+    run_program("wine64", {"cmd", "/c", "exit"}, prefix.path);
+    return RUN_ALL_TESTS();
+}
