@@ -1,6 +1,6 @@
 // Loads tapes made by tapemill through the Spectrum ROM's own tape loader, and compares the
 // screen it loaded with the picture as ImageMagick decodes it.
-#include "rom/spectrum_tape_deck.h"
+#include "rom/tape_deck.h"
 #include "support/expected_tape.h"
 #include "support/program_run.h"
 

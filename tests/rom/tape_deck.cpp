@@ -1,4 +1,4 @@
-#include "rom/spectrum_tape_deck.h"
+#include "rom/tape_deck.h"
 
 #include <fstream>
 #include <iterator>
