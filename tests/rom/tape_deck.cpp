@@ -12,8 +12,8 @@ constexpr std::uint16_t return_address = 0xFF80; // where the deck takes control
 constexpr std::uint16_t stack_top = 0xFF00;
 constexpr std::uint16_t bordcr = 23624; // the border colour the loader restores on return
 
-// Ten seconds of pilot tone and a 6912-byte block take some 150 million T-states; a loader
-// still running after this long is stuck.
+// The 6912-byte block with its pilot tone plays for some 130 million T-states; a loader still
+// running after this long is stuck.
 constexpr std::uint64_t load_budget = 600'000'000;
 
 } // namespace

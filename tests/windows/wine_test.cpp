@@ -143,7 +143,9 @@ int main(int argc, char** argv)
     const TempFolder prefix;
     setenv("WINEPREFIX", (prefix.path / "wine").c_str(), 1);
     setenv("WINEDEBUG", "-all", 1);
-    setenv("PATH", ("/usr/lib/wine:" + std::string(std::getenv("PATH"))).c_str(), 1);
+    const char* path = std::getenv("PATH");
+    setenv("PATH",
+           ("/usr/lib/wine:" + std::string(path == nullptr ? "/usr/bin:/bin" : path)).c_str(), 1);
     // Wine reports the making of the prefix on standard error, once.
     run_program("wine64", {"cmd", "/c", "exit"}, prefix.path);
     return RUN_ALL_TESTS();
