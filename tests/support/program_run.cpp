@@ -16,12 +16,6 @@ namespace fs = std::filesystem;
 namespace
 {
 
-std::string read_text(const fs::path& file)
-{
-    std::ifstream stream(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
-}
-
 [[noreturn]] void exec_child(const std::string& program, const std::vector<std::string>& args,
                              const fs::path& folder, long file_size_limit, const fs::path& out,
                              const fs::path& err)
@@ -75,8 +69,10 @@ ProgramRun run_program(const std::string& program, const std::vector<std::string
     }
     ProgramRun run;
     run.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
-    run.out = read_text(out);
-    run.err = read_text(err);
+    const std::vector<std::uint8_t> out_bytes = read_file(out);
+    const std::vector<std::uint8_t> err_bytes = read_file(err);
+    run.out.assign(out_bytes.begin(), out_bytes.end());
+    run.err.assign(err_bytes.begin(), err_bytes.end());
     return run;
 }
 
