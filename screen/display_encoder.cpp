@@ -14,10 +14,10 @@ void encode_display_file(const PixelRows& rows, DisplayFile& display, std::uint8
     for (std::size_t third = 0; third < 3; ++third) {
         for (std::size_t line_in_cell = 0; line_in_cell < 8; ++line_in_cell) {
             for (std::size_t cell_row = 0; cell_row < 8; ++cell_row) {
-                const std::size_t line = 64 * third + 8 * cell_row + line_in_cell;
+                const std::size_t line = (64 * third) + (8 * cell_row) + line_in_cell;
                 for (std::size_t column = 0; column < 32; ++column) {
                     // A set bit in the picture is PAPER on the Spectrum, a clear one INK.
-                    const auto byte = static_cast<std::uint8_t>(~rows[32 * line + column]);
+                    const auto byte = static_cast<std::uint8_t>(~rows[(32 * line) + column]);
                     display[out + column] = byte;
                     sum ^= byte;
                 }

@@ -1,6 +1,7 @@
 // The tape header record: its default bytes, the screen name and the header checksum.
 #include "tape/tape_prefix.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 

@@ -1,5 +1,6 @@
 #include "rom/tape_deck.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
