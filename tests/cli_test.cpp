@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -14,6 +15,10 @@ namespace fs = std::filesystem;
 
 namespace
 {
+
+// Every offset of the tape at which a write is made to fail, or every so many under the
+// sanitizers, where a run costs ten times as much.
+constexpr long offset_stride = TAPEMILL_OFFSET_STRIDE;
 
 const std::string banner = "\n\nTAPEMILL version 1.1\n"
                            "Turns a 256 x 192 one-bit BMP picture\n"
@@ -63,7 +68,7 @@ struct Case {
     int status;
     Left left;
     std::size_t input_size = 6206; // how much of the picture file in.bmp holds
-    long file_size_limit = 0;
+    std::optional<long> file_size_limit = std::nullopt;
     std::string input_file = "in.bmp";
 };
 
@@ -162,6 +167,7 @@ std::string refuses(const std::string& input, const std::string& output)
 const std::string short_header = "Can't read from in.bmp...!\n";
 const std::string short_pixels = "Reading bitmap data...\nRead error in in.bmp...!\n";
 const std::vector<std::string> plain_args = {"in.bmp", "out.tap"};
+const std::string overlong_name = std::string(300, 'n') + ".tap"; // more than a file name may be
 
 // One row a case; kept as written, a row to a line or two, so that the table reads as one.
 // clang-format off
@@ -196,10 +202,13 @@ const Case cases[] = {
     {"output_in_missing_folder", {"in.bmp", "no/such/out.tap"},
      converting("in.bmp", "no/such/out.tap") + "Error opening no/such/out.tap...!\n", 1,
      Left::no_new_file},
+    {"output_name_too_long", {"in.bmp", overlong_name},
+     converting("in.bmp", overlong_name) + "Error opening " + overlong_name + "...!\n", 1,
+     Left::no_new_file},
     {"longer_output_truncated", {"in.bmp", "old.tap"}, converted("in.bmp", "old.tap"), 0,
      Left::tape},
     {"percent_signs_printed_as_typed", {"100%s%n.bmp", "%d%%.tap"},
-     converted("100%s%n.bmp", "%d%%.tap"), 0, Left::tape, 6206, 0, "100%s%n.bmp"},
+     converted("100%s%n.bmp", "%d%%.tap"), 0, Left::tape, 6206, std::nullopt, "100%s%n.bmp"},
     {"same_path", {"in.bmp", "in.bmp"}, refuses("in.bmp", "in.bmp"), 1, Left::no_new_file},
     {"same_file_other_spelling", {"in.bmp", "./in.bmp"}, refuses("in.bmp", "./in.bmp"), 1,
      Left::no_new_file},
@@ -281,6 +290,43 @@ TEST(Conversion, KnownChecksums)
         EXPECT_EQ(tape[20], c.header_checksum);
         EXPECT_EQ(tape[6936], c.data_checksum);
         EXPECT_EQ(tape[6136], c.display_6112);
+    }
+}
+
+// A full disk may strike at any byte of the tape. For every size limit short of the whole tape
+// the run must stop with the write error and leave exactly that many of the tape's first bytes.
+TEST(Conversion, FailsCleanlyAtEveryOffsetOfTheTape)
+{
+    TempFolder folder;
+    const std::vector<std::uint8_t> picture = bitmap_file(random_pixels(5));
+    write_file(folder.path / "in.bmp", picture);
+    const std::vector<std::uint8_t> whole = expected_tape(picture);
+    const std::string failed = banner + write_failed("in.bmp", "out.tap");
+
+    std::vector<long> limits;
+    for (long limit = 0; limit <= 6937; limit += offset_stride) {
+        limits.push_back(limit);
+    }
+    // Where the stream's 4096-byte buffer fills, and the tape's last byte.
+    limits.insert(limits.end(), {4095, 4096, 4097, 6936, 6937});
+
+    for (const long limit : limits) {
+        const ProgramRun run =
+            run_program(TAPEMILL_PATH, {"in.bmp", "out.tap"}, folder.path, limit);
+        const std::vector<std::uint8_t> tape = read_file(folder.path / "out.tap");
+        const auto size = static_cast<std::size_t>(limit);
+        if (limit == 6937) {
+            EXPECT_EQ(run.status, 0);
+            EXPECT_EQ(run.out, banner + ok);
+            EXPECT_EQ(tape, whole);
+        } else {
+            ASSERT_EQ(run.status, 1) << "limit " << limit;
+            ASSERT_EQ(run.out, failed) << "limit " << limit;
+            ASSERT_EQ(tape, std::vector<std::uint8_t>(whole.begin(), whole.begin() + size))
+                << "limit " << limit;
+        }
+        ASSERT_EQ(run.err, "") << "limit " << limit;
+        ASSERT_EQ(read_file(folder.path / "in.bmp"), picture) << "limit " << limit;
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,10 +16,15 @@ struct ProgramRun {
 
 // Runs program (a path, or a name looked up on PATH) with args, the program name added as the
 // first argument, in folder, with standard input closed and both output streams captured. A
-// file_size_limit above 0 caps every file the program writes at that many bytes (RLIMIT_FSIZE, with
+// file_size_limit caps every file the program writes at that many bytes (RLIMIT_FSIZE, with
 // SIGXFSZ ignored, so that a write past it fails as on a full disk instead of killing the program).
 ProgramRun run_program(const std::string& program, const std::vector<std::string>& args,
-                       const std::filesystem::path& folder, long file_size_limit = 0);
+                       const std::filesystem::path& folder,
+                       std::optional<long> file_size_limit = std::nullopt);
+
+// Calls body in a child process with both output streams captured, as run_program does; the
+// status is body's own exit status, or 0 when body returns.
+ProgramRun run_in_child(const std::function<void()>& body);
 
 // A fresh, empty folder under the system's temporary folder, removed with all it holds.
 struct TempFolder {
