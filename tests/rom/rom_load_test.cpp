@@ -1,6 +1,7 @@
 // Loads tapes made by tapemill through the Spectrum ROM's own tape loader, and compares the
 // screen it loaded with the picture as ImageMagick decodes it.
 #include "rom/tape_deck.h"
+#include "support/bitmap_fixture.h"
 #include "support/expected_tape.h"
 #include "support/program_run.h"
 
@@ -63,9 +64,9 @@ struct TapeLoad {
 };
 
 // Loads the header block at 0x8000, then the screen at 16384, as LOAD "" SCREEN$ does.
-TapeLoad load_through_rom(const std::vector<std::uint8_t>& tape)
+TapeLoad load_through_rom(const fs::path& tape_file)
 {
-    SpectrumTapeDeck deck(SPECTRUM_ROM, tape);
+    SpectrumTapeDeck deck(SPECTRUM_ROM, tape_file.string());
     TapeLoad load{};
     load.header_loaded = deck.load_block(0x00, 0x8000, 17);
     if (load.header_loaded) {
@@ -118,10 +119,9 @@ TEST_P(RomLoad, ScreenLoadsAndShowsThePicture)
         args.push_back(drawn.name);
     }
     ASSERT_EQ(run_program(TAPEMILL_PATH, args, folder.path).status, 0);
-    const std::vector<std::uint8_t> tape = read_file(folder.path / "picture.tap");
     const std::string name = drawn.name.empty() ? "screen" : drawn.name;
 
-    const TapeLoad load = load_through_rom(tape);
+    const TapeLoad load = load_through_rom(folder.path / "picture.tap");
     ASSERT_TRUE(load.header_loaded);
     ASSERT_TRUE(load.data_loaded);
     // Played at the Spectrum's speed, the two blocks take some 42 seconds of tape.
@@ -188,15 +188,52 @@ TEST(RomLoadControls, RefusesDamagedTapes)
 
     std::vector<std::uint8_t> flipped_pixel = tape;
     flipped_pixel[24 + 3000] ^= 0x10;
-    const TapeLoad damaged_data = load_through_rom(flipped_pixel);
+    write_file(folder.path / "flipped_pixel.tap", flipped_pixel);
+    const TapeLoad damaged_data = load_through_rom(folder.path / "flipped_pixel.tap");
     EXPECT_TRUE(damaged_data.header_loaded);
     EXPECT_FALSE(damaged_data.data_loaded);
 
     std::vector<std::uint8_t> wrong_header_checksum = tape;
     wrong_header_checksum[20] ^= 0x01;
-    EXPECT_FALSE(load_through_rom(wrong_header_checksum).header_loaded);
+    write_file(folder.path / "wrong_header_checksum.tap", wrong_header_checksum);
+    EXPECT_FALSE(load_through_rom(folder.path / "wrong_header_checksum.tap").header_loaded);
 
-    EXPECT_TRUE(load_through_rom(tape).data_loaded) << "the undamaged tape must still load";
+    EXPECT_TRUE(load_through_rom(folder.path / "picture.tap").data_loaded)
+        << "the undamaged tape must still load";
+}
+
+// What a real Spectrum hears: the tape as sound, made by Fuse's tape2wav and played into the
+// EAR input, must load the very screen that the tape image loads.
+TEST(RomLoadFromSound, LoadsTheSameScreenAsTheTapeImage)
+{
+    struct Picture {
+        const char* title;
+        std::vector<std::uint8_t> file;
+    };
+    const Picture pictures[] = {
+        {"example", read_file(EXAMPLE_PICTURE)},
+        {"random", bitmap_file(random_pixels(11))},
+    };
+    for (const Picture& picture : pictures) {
+        SCOPED_TRACE(picture.title);
+        TempFolder folder;
+        write_file(folder.path / "picture.bmp", picture.file);
+        ASSERT_EQ(run_program(TAPEMILL_PATH, {"picture.bmp", "picture.tap"}, folder.path).status,
+                  0);
+        const ProgramRun sound =
+            run_program("tape2wav", {"picture.tap", "picture.wav"}, folder.path);
+        ASSERT_EQ(sound.status, 0) << sound.out << sound.err;
+
+        const TapeLoad from_tape = load_through_rom(folder.path / "picture.tap");
+        const TapeLoad from_sound = load_through_rom(folder.path / "picture.wav");
+        ASSERT_TRUE(from_tape.data_loaded);
+        ASSERT_TRUE(from_sound.header_loaded);
+        ASSERT_TRUE(from_sound.data_loaded);
+        EXPECT_EQ(from_sound.header, from_tape.header);
+        EXPECT_EQ(from_sound.screen, from_tape.screen);
+        RecordProperty(std::string(picture.title) + "_sound_seconds",
+                       std::to_string(from_sound.seconds));
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <vector>
 
 namespace
 {
@@ -19,12 +20,20 @@ constexpr std::uint64_t load_budget = 600'000'000;
 
 } // namespace
 
-SpectrumTapeDeck::SpectrumTapeDeck(const std::string& rom_file,
-                                   const std::vector<std::uint8_t>& tap_image)
+namespace
 {
-    std::ifstream rom(rom_file, std::ios::binary);
-    const std::vector<char> rom_bytes{std::istreambuf_iterator<char>(rom),
-                                      std::istreambuf_iterator<char>()};
+
+std::vector<std::uint8_t> file_bytes(const std::string& file)
+{
+    std::ifstream stream(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+}
+
+} // namespace
+
+SpectrumTapeDeck::SpectrumTapeDeck(const std::string& rom_file, const std::string& tape_file)
+{
+    const std::vector<std::uint8_t> rom_bytes = file_bytes(rom_file);
     if (rom_bytes.size() != 16384) {
         throw std::runtime_error("cannot read the 16 KiB ROM " + rom_file);
     }
@@ -35,10 +44,12 @@ SpectrumTapeDeck::SpectrumTapeDeck(const std::string& rom_file,
         throw std::runtime_error("libspectrum_init failed");
     }
     tape_ = libspectrum_tape_alloc();
-    if (libspectrum_tape_read(tape_, tap_image.data(), tap_image.size(), LIBSPECTRUM_ID_TAPE_TAP,
-                              nullptr) != LIBSPECTRUM_ERROR_NONE) {
+    // libspectrum reads a WAV file through its name, not its bytes.
+    const std::vector<std::uint8_t> tape_bytes = file_bytes(tape_file);
+    if (libspectrum_tape_read(tape_, tape_bytes.data(), tape_bytes.size(), LIBSPECTRUM_ID_UNKNOWN,
+                              tape_file.c_str()) != LIBSPECTRUM_ERROR_NONE) {
         libspectrum_tape_free(tape_);
-        throw std::runtime_error("libspectrum cannot read the tape");
+        throw std::runtime_error("libspectrum cannot read the tape " + tape_file);
     }
     cpu_ = z80ex_create(read_memory, this, write_memory, this, read_port, this, write_port, this,
                         read_interrupt_vector, this);

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <libspectrum.h>
 #include <string>
-#include <vector>
 #include <z80ex/z80ex.h>
 
 // A 48K Spectrum cut down to what its ROM's tape loader touches: 64 KiB of memory with a ROM
@@ -14,8 +13,10 @@
 class SpectrumTapeDeck
 {
   public:
-    // Throws std::runtime_error when the ROM or the tape cannot be read.
-    SpectrumTapeDeck(const std::string& rom_file, const std::vector<std::uint8_t>& tap_image);
+    // tape_file is a tape as an emulator opens one: a TAP image, or a WAV recording of the
+    // tape's sound, told apart by libspectrum from its name and bytes. Throws
+    // std::runtime_error when the ROM or the tape cannot be read.
+    SpectrumTapeDeck(const std::string& rom_file, const std::string& tape_file);
     ~SpectrumTapeDeck();
     SpectrumTapeDeck(const SpectrumTapeDeck&) = delete;
     SpectrumTapeDeck& operator=(const SpectrumTapeDeck&) = delete;
