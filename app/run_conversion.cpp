@@ -48,13 +48,27 @@ std::FILE* open_stream(const char* name, const char* mode, StreamBuffer& buffer)
     return stream;
 }
 
+// The names are UTF-8 wherever the program runs: Linux takes their bytes as they are, and the
+// Windows build asks for UTF-8 as its code page, which the library's narrow paths ignore there.
+// A Windows older than 10 (1903) still hands over names in its legacy code page, which may not
+// be UTF-8 at all; the library's own narrow conversion reads those.
+std::filesystem::path file_path(const char* name)
+{
+    try {
+        return std::filesystem::u8path(name);
+    } catch (const std::filesystem::filesystem_error&) {
+        return name;
+    }
+}
+
 // Opening the output truncates it, so a tape named like its own picture would destroy the
 // picture before a byte of it was read. Compares the files, so that another spelling of the
 // path, a hard link or a symbolic link is caught too.
 void refuse_overwriting_input(const char* input_name, const char* output_name)
 {
     std::error_code no_such_output;
-    if (std::filesystem::equivalent(input_name, output_name, no_such_output)) {
+    if (std::filesystem::equivalent(file_path(input_name), file_path(output_name),
+                                    no_such_output)) {
         std::printf("Can't overwrite input file %s...!\n", output_name);
         std::exit(1);
     }

@@ -216,6 +216,9 @@ const Case cases[] = {
      Left::no_new_file},
     {"same_file_symbolic_link", {"in.bmp", "sym.bmp"}, refuses("in.bmp", "sym.bmp"), 1,
      Left::no_new_file},
+    {"same_file_non_utf8_name", {"\xE9t\xE9.bmp", "./\xE9t\xE9.bmp"},
+     refuses("\xE9t\xE9.bmp", "./\xE9t\xE9.bmp"), 1, Left::no_new_file, 6206, std::nullopt,
+     "\xE9t\xE9.bmp"},
     {"same_file_through_link_as_input", {"sym.bmp", "in.bmp"}, refuses("sym.bmp", "in.bmp"), 1,
      Left::no_new_file},
 

@@ -29,10 +29,11 @@ std::vector<std::uint8_t> control_byte_pixels(unsigned seed)
 
 struct Scenario {
     const char* title;
-    std::vector<std::uint8_t> picture; // in.bmp, or no file when empty
+    std::vector<std::uint8_t> picture; // no file when empty
     std::vector<std::string> args;
     int status;
     bool converts = false; // a whole tape is written
+    std::string picture_name = "in.bmp";
 };
 
 std::string without_carriage_returns(std::string text)
@@ -66,7 +67,7 @@ Outcome run_in_fresh_folder(const Scenario& s, const std::string& program,
 {
     TempFolder folder;
     if (!s.picture.empty()) {
-        write_file(folder.path / "in.bmp", s.picture);
+        write_file(folder.path / s.picture_name, s.picture);
     }
     write_file(folder.path / "old.tap", std::vector<std::uint8_t>(9000, 0x0A));
     args.insert(args.end(), s.args.begin(), s.args.end());
@@ -95,7 +96,7 @@ TEST_P(UnderWine, MatchesTheLinuxBuild)
         EXPECT_EQ(windows_run.files.at(s.args[1]).size(), 6937U);
     }
     if (!s.picture.empty()) {
-        EXPECT_EQ(windows_run.files.at("in.bmp"), s.picture) << "the picture was changed";
+        EXPECT_EQ(windows_run.files.at(s.picture_name), s.picture) << "the picture was changed";
     }
 }
 
@@ -127,6 +128,28 @@ const Scenario scenarios[] = {
     {"onto_itself_other_spelling", example_picture(), {"in.bmp", "./in.bmp"}, 1},
     {"short_picture", std::vector<std::uint8_t>(62, 0x1A), {"in.bmp", "out.tap"}, 1},
     {"missing_picture", {}, {"in.bmp", "out.tap"}, 1},
+
+    // Names in other scripts than the code page's, which the program must take, open and echo
+    // in UTF-8, and a screen name of their bytes.
+    {"japanese_names",
+     example_picture(),
+     {"日本語.bmp", "日本語.tap", "日本語"},
+     0,
+     true,
+     "日本語.bmp"},
+    {"greek_names", example_picture(), {"Ελληνικά.bmp", "Ελληνικά.tap"}, 0, true, "Ελληνικά.bmp"},
+    {"accented_latin_names",
+     example_picture(),
+     {"café.bmp", "café.tap", "café"},
+     0,
+     true,
+     "café.bmp"},
+    {"onto_itself_japanese",
+     example_picture(),
+     {"日本語.bmp", "./日本語.bmp"},
+     1,
+     false,
+     "日本語.bmp"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, UnderWine, testing::ValuesIn(scenarios),
@@ -143,6 +166,8 @@ int main(int argc, char** argv)
     const TempFolder prefix;
     setenv("WINEPREFIX", (prefix.path / "wine").c_str(), 1);
     setenv("WINEDEBUG", "-all", 1);
+    // Wine takes the Windows code page from the locale: this one's is 1252, a Western one.
+    setenv("LC_ALL", "C.UTF-8", 1);
     const char* path = std::getenv("PATH");
     setenv("PATH",
            ("/usr/lib/wine:" + std::string(path == nullptr ? "/usr/bin:/bin" : path)).c_str(), 1);
