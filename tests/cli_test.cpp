@@ -306,12 +306,11 @@ TEST(Conversion, FailsCleanlyAtEveryOffsetOfTheTape)
     const std::vector<std::uint8_t> whole = expected_tape(picture);
     const std::string failed = banner + write_failed("in.bmp", "out.tap");
 
-    std::vector<long> limits;
+    // Where the stream's 4096-byte buffer fills, and the tape's last byte, whatever the stride.
+    std::set<long> limits = {4095, 4096, 4097, 6936, 6937};
     for (long limit = 0; limit <= 6937; limit += offset_stride) {
-        limits.push_back(limit);
+        limits.insert(limit);
     }
-    // Where the stream's 4096-byte buffer fills, and the tape's last byte.
-    limits.insert(limits.end(), {4095, 4096, 4097, 6936, 6937});
 
     for (const long limit : limits) {
         const ProgramRun run =
