@@ -53,7 +53,7 @@ if(TAPEMILL_WINDOWS)
     COMMAND ${CMAKE_COMMAND} -E make_directory ${package_files}
     COMMAND ${MINGW_STRIP} -o ${package_files}/tapemill.exe ${TAPEMILL_WINDOWS_EXE}
     COMMAND ${MANDOC_PROGRAM} -Thtml ${PROJECT_SOURCE_DIR}/man/tapemill.1 > ${package_files}/tapemill.html
-    DEPENDS tapemill_windows man/tapemill.1
+    DEPENDS tapemill_windows ${TAPEMILL_WINDOWS_EXE} man/tapemill.1
     VERBATIM)
   list(APPEND generated_files ${package_files}/tapemill.exe ${package_files}/tapemill.html)
   install(PROGRAMS ${package_files}/tapemill.exe DESTINATION . COMPONENT windows EXCLUDE_FROM_ALL)
