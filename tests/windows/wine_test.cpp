@@ -84,7 +84,7 @@ TEST_P(UnderWine, MatchesTheLinuxBuild)
 {
     const Scenario& s = GetParam();
     const Outcome linux_run = run_in_fresh_folder(s, TAPEMILL_PATH, {});
-    const Outcome windows_run = run_in_fresh_folder(s, "wine64", {TAPEMILL_WINDOWS_EXE});
+    const Outcome windows_run = run_in_fresh_folder(s, WINE64_PATH, {TAPEMILL_WINDOWS_EXE});
 
     EXPECT_EQ(linux_run.run.status, s.status);
     EXPECT_EQ(windows_run.run.status, s.status);
@@ -168,10 +168,7 @@ int main(int argc, char** argv)
     setenv("WINEDEBUG", "-all", 1);
     // Wine takes the Windows code page from the locale: this one's is 1252, a Western one.
     setenv("LC_ALL", "C.UTF-8", 1);
-    const char* path = std::getenv("PATH");
-    setenv("PATH",
-           ("/usr/lib/wine:" + std::string(path == nullptr ? "/usr/bin:/bin" : path)).c_str(), 1);
     // Wine reports the making of the prefix on standard error, once.
-    run_program("wine64", {"cmd", "/c", "exit"}, prefix.path);
+    run_program(WINE64_PATH, {"cmd", "/c", "exit"}, prefix.path);
     return RUN_ALL_TESTS();
 }
