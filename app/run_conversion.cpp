@@ -1,5 +1,6 @@
 #include "app/run_conversion.h"
 
+#include "app/same_file.h"
 #include "screen/bitmap_input.h"
 #include "screen/display_encoder.h"
 #include "screen/screen_types.h"
@@ -10,8 +11,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <system_error>
 
 namespace
 {
@@ -48,27 +47,13 @@ std::FILE* open_stream(const char* name, const char* mode, StreamBuffer& buffer)
     return stream;
 }
 
-// The names are UTF-8 wherever the program runs: Linux takes their bytes as they are, and the
-// Windows build asks for UTF-8 as its code page, which the library's narrow paths ignore there.
-// A Windows older than 10 (1903) still hands over names in its legacy code page, which may not
-// be UTF-8 at all; the library's own narrow conversion reads those.
-std::filesystem::path file_path(const char* name)
-{
-    try {
-        return std::filesystem::u8path(name);
-    } catch (const std::filesystem::filesystem_error&) {
-        return name;
-    }
-}
-
 // Opening the output truncates it, so a tape named like its own picture would destroy the
-// picture before a byte of it was read. Compares the files, so that another spelling of the
-// path, a hard link or a symbolic link is caught too.
-void refuse_overwriting_input(const char* input_name, const char* output_name)
+// picture before a byte of it was read. The open picture itself is compared with the tape's
+// name, so that another spelling of the path, a hard link or a symbolic link is caught, and so
+// is a picture renamed to the tape's name after it was opened.
+void refuse_overwriting_input(std::FILE* input, const char* output_name)
 {
-    std::error_code no_such_output;
-    if (std::filesystem::equivalent(file_path(input_name), file_path(output_name),
-                                    no_such_output)) {
+    if (names_open_file(input, output_name)) {
         std::printf("Can't overwrite input file %s...!\n", output_name);
         std::exit(1);
     }
@@ -102,7 +87,7 @@ int run_conversion(int argc, char** argv)
 
     // 3. Open the picture, make sure the tape is another file, create it and write its header.
     std::FILE* input = open_stream(input_name, "rb", input_buffer);
-    refuse_overwriting_input(input_name, output_name);
+    refuse_overwriting_input(input, output_name);
     std::FILE* output = open_stream(output_name, "wb", output_buffer);
     write_tape_prefix(output, output_name, prefix);
 
