@@ -6,7 +6,7 @@
 #                                                lintian, which must report nothing
 #   package_test.sh tarball <build> <example>    the Linux tarball: its files, and its program
 #                                                converts the example as the build does
-#   package_test.sh zip     <build> <example> <wine64>
+#   package_test.sh zip     <build> <example> <wine64> <wineserver>
 #                                                the Windows zip: its files, and its program
 #                                                converts the example under Wine as the build does
 set -euo pipefail
@@ -85,6 +85,7 @@ tarball)
 zip)
   example=$3
   wine64=$4
+  wineserver=$5
   zip=$packages/tapemill-$version-windows-x86_64.zip
   [ -f "$zip" ] || fail "no $zip"
   top=tapemill-$version-windows-x86_64
@@ -92,7 +93,12 @@ zip)
     "$top/tapemill.exe" "$top/tapemill.html" "$top/README.md" "$top/LICENSE" "$top/example.bmp"
   (cd "$work" && cmake -E tar xf "$zip")
   grep -q 'SCREEN\$' "$work/$top/tapemill.html" || fail "the manual page in the zip is empty"
-  export WINEPREFIX=$work/wine WINEDEBUG=-all
+  # Wine with no display to look for, and a runtime folder of its own. Its server is waited
+  # for before the prefix is removed, so that it writes nothing there any more.
+  mkdir -m 700 "$work/runtime"
+  export WINEPREFIX=$work/wine XDG_RUNTIME_DIR=$work/runtime WINEDEBUG=-all
+  unset DISPLAY WAYLAND_DISPLAY
+  trap '"$wineserver" --wait; rm -rf "$work"' EXIT
   (cd "$work/$top" && "$wine64" tapemill.exe example.bmp unpacked.tap > /dev/null 2> "$work/wine.log") ||
     { cat "$work/wine.log" >&2; fail "the zip's tapemill.exe failed under Wine"; }
   cmp "$work/$top/unpacked.tap" "$(built_tape "$example")" || fail "the zip's program made another tape"

@@ -6,6 +6,7 @@
 #include "support/program_run.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
 #include <string>
@@ -159,16 +160,59 @@ INSTANTIATE_TEST_SUITE_P(Scenarios, UnderWine, testing::ValuesIn(scenarios),
 
 } // namespace
 
-// One Wine prefix for the whole run, made fresh: Wine takes seconds to set one up.
+// Wine, as the Windows build's runs see it: one prefix for the whole run, made fresh, since Wine
+// takes seconds to set one up; no display of any kind, so that Wine starts no graphics driver
+// that could complain; a runtime folder of its own, which a display library insists on; and
+// its server kept up from the first run to the last, so that Wine's own processes start once,
+// before the tests, and never again between two runs. Whatever Wine says while it sets itself
+// up is said here, where no test reads it: what a test reads on standard error is the
+// Windows program's alone.
+class WineEnvironment : public testing::Environment
+{
+  public:
+    void SetUp() override
+    {
+        // The server settles in the prefix's folder, so the folder comes first.
+        fs::create_directory(folder_.path / "wine");
+        fs::create_directory(folder_.path / "runtime");
+        fs::permissions(folder_.path / "runtime", fs::perms::owner_all, fs::perm_options::replace);
+        setenv("WINEPREFIX", (folder_.path / "wine").c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", (folder_.path / "runtime").c_str(), 1);
+        setenv("WINEDEBUG", "-all", 1);
+        // Wine takes the Windows code page from the locale: this one's is 1252, a Western one.
+        setenv("LC_ALL", "C.UTF-8", 1);
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+
+        wine_setup(WINESERVER_PATH, {"--persistent"});
+        wine_setup(WINE64_PATH, {"wineboot", "--init"});
+        wine_setup(WINE64_PATH, {"reg", "add", "HKCU\\Software\\Wine\\Drivers", "/v", "Graphics",
+                                 "/d", "null", "/f"});
+    }
+
+    // Ends the server and waits for it, so that it writes nothing into the prefix once the
+    // prefix is being removed.
+    void TearDown() override
+    {
+        wine_setup(WINESERVER_PATH, {"--kill"});
+        wine_setup(WINESERVER_PATH, {"--wait"});
+    }
+
+  private:
+    void wine_setup(const std::string& program, const std::vector<std::string>& args)
+    {
+        const ProgramRun run = run_program(program, args, folder_.path);
+        if (run.status != 0) {
+            ADD_FAILURE() << program << " failed, status " << run.status << ": " << run.err;
+        }
+    }
+
+    TempFolder folder_;
+};
+
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
-    const TempFolder prefix;
-    setenv("WINEPREFIX", (prefix.path / "wine").c_str(), 1);
-    setenv("WINEDEBUG", "-all", 1);
-    // Wine takes the Windows code page from the locale: this one's is 1252, a Western one.
-    setenv("LC_ALL", "C.UTF-8", 1);
-    // Wine reports the making of the prefix on standard error, once.
-    run_program(WINE64_PATH, {"cmd", "/c", "exit"}, prefix.path);
+    testing::AddGlobalTestEnvironment(new WineEnvironment);
     return RUN_ALL_TESTS();
 }
