@@ -56,7 +56,8 @@ deb)
   done
   [ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "no maintainer"
   [ -z "$(dpkg-deb -f "$deb" Depends)" ] || fail "the static program depends on nothing, yet: $(dpkg-deb -f "$deb" Depends)"
-  dpkg-deb -f "$deb" Description | grep -q 'ZX Spectrum' || fail "the description does not say what it converts"
+  description=$(dpkg-deb -f "$deb" Description)
+  [[ $description == *'ZX Spectrum'* ]] || fail "the description does not say what it converts"
   # Every tag lintian knows, informational, pedantic and experimental ones too. Overridden ones,
   # each with its reason in the package, are not shown and do not count.
   lintian --display-info --display-experimental --pedantic \
