@@ -1,7 +1,10 @@
 # The packages that `cmake --build <build> --target package` makes in <build>/packages:
-#   tapemill_<version>_amd64.deb                 the program, its manual and copyright for apt
-#   tapemill-<version>-linux-x86_64.tar.gz       the program, manual, README, LICENSE, example
+#   tapemill_<version>_<arch>.deb                the program, its manual and copyright for apt,
+#                                                for amd64, and for arm64 and armhf (TAPEMILL_ARM)
+#   tapemill-<version>-linux-<processor>.tar.gz  the program, manual, README, LICENSE, example,
+#                                                for x86_64, and for aarch64 and armhf
 #   tapemill-<version>-windows-x86_64.zip        the same for Windows, with the manual as HTML
+#                                                (TAPEMILL_WINDOWS)
 # Each package is an install component of its own, installed only into that package: a plain
 # `cmake --install` installs the program and its manual page alone.
 
@@ -12,33 +15,62 @@ list(TRANSFORM portable_files PREPEND ${PROJECT_SOURCE_DIR}/)
 # Debian wants the manual and the changelog compressed to the full, without a time stamp, and
 # the program stripped as its own tools strip it.
 find_program(GZIP_PROGRAM gzip REQUIRED)
-add_custom_command(OUTPUT ${package_files}/tapemill ${package_files}/tapemill.1.gz
-    ${package_files}/changelog.gz
+add_custom_command(OUTPUT ${package_files}/tapemill.1.gz ${package_files}/changelog.gz
   COMMAND ${CMAKE_COMMAND} -E make_directory ${package_files}
-  COMMAND ${CMAKE_STRIP} --remove-section=.comment --remove-section=.note
-    -o ${package_files}/tapemill $<TARGET_FILE:tapemill>
   COMMAND ${GZIP_PROGRAM} -9n -c ${PROJECT_SOURCE_DIR}/man/tapemill.1 > ${package_files}/tapemill.1.gz
   COMMAND ${GZIP_PROGRAM} -9n -c ${PROJECT_SOURCE_DIR}/packaging/changelog > ${package_files}/changelog.gz
-  DEPENDS tapemill man/tapemill.1 packaging/changelog
+  DEPENDS man/tapemill.1 packaging/changelog
   VERBATIM)
-set(generated_files ${package_files}/tapemill ${package_files}/tapemill.1.gz
-  ${package_files}/changelog.gz)
+set(generated_files ${package_files}/tapemill.1.gz ${package_files}/changelog.gz)
+set(deb_components)
+set(linux_components)
 
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
-# The Debian package, laid out under /usr.
-install(PROGRAMS ${package_files}/tapemill DESTINATION bin COMPONENT deb EXCLUDE_FROM_ALL)
-install(FILES ${package_files}/tapemill.1.gz DESTINATION share/man/man1
-  COMPONENT deb EXCLUDE_FROM_ALL)
-install(FILES packaging/copyright ${package_files}/changelog.gz DESTINATION share/doc/tapemill
-  COMPONENT deb EXCLUDE_FROM_ALL)
-install(FILES packaging/lintian-overrides DESTINATION share/lintian/overrides RENAME tapemill
-  COMPONENT deb EXCLUDE_FROM_ALL)
+# The Debian package for Debian's architecture arch, laid out under /usr, and the tarball for
+# processor, everything in one top folder named like the tarball: the components deb_<arch> and
+# linux_<processor>, holding program stripped with strip. target is what makes program.
+function(tapemill_linux_packages arch processor program target strip)
+  set(stripped ${package_files}/${arch}/tapemill)
+  add_custom_command(OUTPUT ${stripped}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${package_files}/${arch}
+    COMMAND ${strip} --remove-section=.comment --remove-section=.note -o ${stripped} ${program}
+    DEPENDS ${target} ${program}
+    VERBATIM)
 
-# The Linux tarball: everything in its one top folder.
-install(PROGRAMS ${package_files}/tapemill DESTINATION . COMPONENT linux EXCLUDE_FROM_ALL)
-install(FILES man/tapemill.1 ${portable_files} DESTINATION . COMPONENT linux EXCLUDE_FROM_ALL)
+  set(deb deb_${arch})
+  install(PROGRAMS ${stripped} DESTINATION bin COMPONENT ${deb} EXCLUDE_FROM_ALL)
+  install(FILES ${package_files}/tapemill.1.gz DESTINATION share/man/man1
+    COMPONENT ${deb} EXCLUDE_FROM_ALL)
+  install(FILES packaging/copyright ${package_files}/changelog.gz DESTINATION share/doc/tapemill
+    COMPONENT ${deb} EXCLUDE_FROM_ALL)
+  install(FILES packaging/lintian-overrides DESTINATION share/lintian/overrides RENAME tapemill
+    COMPONENT ${deb} EXCLUDE_FROM_ALL)
+  string(TOUPPER ${deb} DEB)
+  set(CPACK_DEBIAN_${DEB}_PACKAGE_NAME tapemill PARENT_SCOPE)
+  set(CPACK_DEBIAN_${DEB}_PACKAGE_ARCHITECTURE ${arch} PARENT_SCOPE)
+
+  set(linux linux_${processor})
+  set(top tapemill-${PROJECT_VERSION}-linux-${processor})
+  install(PROGRAMS ${stripped} DESTINATION ${top} COMPONENT ${linux} EXCLUDE_FROM_ALL)
+  install(FILES man/tapemill.1 ${portable_files} DESTINATION ${top}
+    COMPONENT ${linux} EXCLUDE_FROM_ALL)
+  string(TOUPPER ${linux} LINUX)
+  set(CPACK_ARCHIVE_${LINUX}_FILE_NAME ${top} PARENT_SCOPE)
+
+  set(generated_files ${generated_files} ${stripped} PARENT_SCOPE)
+  set(deb_components ${deb_components} ${deb} PARENT_SCOPE)
+  set(linux_components ${linux_components} ${linux} PARENT_SCOPE)
+endfunction()
+
+tapemill_linux_packages(amd64 x86_64 $<TARGET_FILE:tapemill> tapemill ${CMAKE_STRIP})
+if(TAPEMILL_ARM)
+  find_program(ARM64_STRIP aarch64-linux-gnu-strip REQUIRED)
+  find_program(ARMHF_STRIP arm-linux-gnueabihf-strip REQUIRED)
+  tapemill_linux_packages(arm64 aarch64 ${TAPEMILL_ARM64_PROGRAM} tapemill_arm64 ${ARM64_STRIP})
+  tapemill_linux_packages(armhf armhf ${TAPEMILL_ARMHF_PROGRAM} tapemill_armhf ${ARMHF_STRIP})
+endif()
 
 set(generators DEB TGZ)
 if(TAPEMILL_WINDOWS)
@@ -56,9 +88,12 @@ if(TAPEMILL_WINDOWS)
     DEPENDS tapemill_windows ${TAPEMILL_WINDOWS_EXE} man/tapemill.1
     VERBATIM)
   list(APPEND generated_files ${package_files}/tapemill.exe ${package_files}/tapemill.html)
-  install(PROGRAMS ${package_files}/tapemill.exe DESTINATION . COMPONENT windows EXCLUDE_FROM_ALL)
-  install(FILES ${package_files}/tapemill.html ${portable_files} DESTINATION .
+  set(top tapemill-${PROJECT_VERSION}-windows-x86_64)
+  install(PROGRAMS ${package_files}/tapemill.exe DESTINATION ${top}
     COMPONENT windows EXCLUDE_FROM_ALL)
+  install(FILES ${package_files}/tapemill.html ${portable_files} DESTINATION ${top}
+    COMPONENT windows EXCLUDE_FROM_ALL)
+  set(CPACK_ARCHIVE_WINDOWS_FILE_NAME ${top})
   list(APPEND generators ZIP)
 endif()
 add_custom_target(package_files ALL DEPENDS ${generated_files})
@@ -71,12 +106,13 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
   "converter of BMP pictures into ZX Spectrum screen tapes")
 set(CPACK_OUTPUT_FILE_PREFIX packages)
 set(CPACK_VERBATIM_VARIABLES ON)
-set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+# One package for each component that a generator packs (cmake/package-generators.cmake).
+set(CPACK_COMPONENTS_GROUPING IGNORE)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
-set(CPACK_LINUX_PACKAGE_NAME tapemill-${PROJECT_VERSION}-linux-${CMAKE_SYSTEM_PROCESSOR})
-set(CPACK_WINDOWS_PACKAGE_NAME tapemill-${PROJECT_VERSION}-windows-x86_64)
-# Picks each generator's component and file name.
+set(CPACK_DEB_COMPONENTS ${deb_components})
+set(CPACK_LINUX_COMPONENTS ${linux_components})
+# Picks each generator's components.
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/package-generators.cmake)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

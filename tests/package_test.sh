@@ -2,10 +2,14 @@
 # Checks the packages that `cmake --build <build> --target package` makes, as their users meet
 # them. One check a call:
 #   package_test.sh make    <build>              makes the packages afresh in <build>/packages
-#   package_test.sh deb     <build>              the Debian package: its files, its fields, and
-#                                                lintian, which must report nothing
-#   package_test.sh tarball <build> <example>    the Linux tarball: its files, and its program
-#                                                converts the example as the build does
+#   package_test.sh deb     <build> <arch>       the Debian package for arch (amd64, arm64,
+#                                                armhf): its files, its fields, and lintian,
+#                                                which must report nothing
+#   package_test.sh tarball <build> <example> <processor> [<emulator> ...]
+#                                                the Linux tarball for processor (x86_64,
+#                                                aarch64, armhf): its files, and its program,
+#                                                run by the emulator if one is given, converts
+#                                                the example as the build does
 #   package_test.sh zip     <build> <example> <wine64> <wineserver>
 #                                                the Windows zip: its files, and its program
 #                                                converts the example under Wine as the build does
@@ -42,7 +46,8 @@ make)
   ;;
 
 deb)
-  deb=$packages/tapemill_${version}_amd64.deb
+  arch=$3
+  deb=$packages/tapemill_${version}_${arch}.deb
   [ -f "$deb" ] || fail "no $deb"
   dpkg-deb --fsys-tarfile "$deb" | tar t | grep -v '/$' | expect_files \
     ./usr/bin/tapemill \
@@ -50,7 +55,7 @@ deb)
     ./usr/share/doc/tapemill/copyright \
     ./usr/share/doc/tapemill/changelog.gz \
     ./usr/share/lintian/overrides/tapemill
-  for field in Package:tapemill Version:$version Architecture:amd64 Section:graphics \
+  for field in Package:tapemill Version:$version Architecture:$arch Section:graphics \
     Priority:optional; do
     [ "$(dpkg-deb -f "$deb" "${field%%:*}")" = "${field#*:}" ] || fail "${field%%:*} is not ${field#*:}"
   done
@@ -66,21 +71,23 @@ deb)
   grep -v -e '^running with root privileges' "$work/lintian.log" > "$work/tags" || true
   [ ! -s "$work/tags" ] || fail "lintian reports:
 $(cat "$work/tags")"
-  echo "deb: $(stat -c %s "$deb") bytes; lintian reports nothing"
+  echo "deb ($arch): $(stat -c %s "$deb") bytes; lintian reports nothing"
   ;;
 
 tarball)
   example=$3
-  tarball=$packages/tapemill-$version-linux-x86_64.tar.gz
+  processor=$4
+  emulator=("${@:5}")
+  top=tapemill-$version-linux-$processor
+  tarball=$packages/$top.tar.gz
   [ -f "$tarball" ] || fail "no $tarball"
-  top=tapemill-$version-linux-x86_64
   tar tzf "$tarball" | grep -v '/$' | expect_files \
     "$top/tapemill" "$top/tapemill.1" "$top/README.md" "$top/LICENSE" "$top/example.bmp"
   tar xzf "$tarball" -C "$work"
   cmp "$work/$top/example.bmp" "$example" || fail "the example picture differs"
-  "$work/$top/tapemill" "$work/$top/example.bmp" "$work/unpacked.tap" > /dev/null
+  "${emulator[@]}" "$work/$top/tapemill" "$work/$top/example.bmp" "$work/unpacked.tap" > /dev/null
   cmp "$work/unpacked.tap" "$(built_tape "$example")" || fail "the tarball's program made another tape"
-  echo "tarball: $(stat -c %s "$tarball") bytes; its program converts the example to the build's tape"
+  echo "tarball ($processor): $(stat -c %s "$tarball") bytes; its program converts the example to the build's tape"
   ;;
 
 zip)

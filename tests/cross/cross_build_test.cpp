@@ -1,21 +1,41 @@
-// Runs the Windows build under Wine beside the Linux build, on the same files, and requires the
-// same result from both: the same tape bytes, the same console lines (Windows ends them with
-// CR LF), the same exit status and the same files left behind. A file opened in text mode on
-// Windows would turn 0x0A into 0x0D 0x0A, or stop reading at 0x1A; the pictures hold both.
+// Runs a cross build beside this machine's build, on the same files, and requires the same
+// result from both: the same tape bytes, the same console lines, the same exit status and the
+// same files left behind. The cross build is one of:
+//   wine <wine64> <wineserver> <tapemill.exe>   the Windows build under Wine; Windows ends its
+//                                               console lines with CR LF
+//   qemu <qemu-user> <cpu> <tapemill>           an Arm Linux build under QEMU's user mode,
+//                                               emulating the oldest processor it is built for
+// A file opened in text mode on Windows would turn 0x0A into 0x0D 0x0A, or stop reading at
+// 0x1A; the pictures hold both. A byte-order or word-size slip on Arm would show in any tape.
 #include "support/bitmap_fixture.h"
 #include "support/program_run.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
 
 namespace
 {
+
+// How the cross build under test is run: the command in front of the arguments, and whether
+// its console lines end in CR LF.
+struct CrossBuild {
+    std::vector<std::string> command;
+    bool windows_line_ends = false;
+};
+
+CrossBuild& cross_build()
+{
+    static CrossBuild build;
+    return build;
+}
 
 // Pixel bytes that a text-mode stream would mangle, in the picture and, inverted, in the tape.
 std::vector<std::uint8_t> control_byte_pixels(unsigned seed)
@@ -77,27 +97,31 @@ Outcome run_in_fresh_folder(const Scenario& s, const std::string& program,
     return outcome;
 }
 
-class UnderWine : public testing::TestWithParam<Scenario>
+class CrossBuildRun : public testing::TestWithParam<Scenario>
 {
 };
 
-TEST_P(UnderWine, MatchesTheLinuxBuild)
+TEST_P(CrossBuildRun, MatchesThisMachinesBuild)
 {
     const Scenario& s = GetParam();
-    const Outcome linux_run = run_in_fresh_folder(s, TAPEMILL_PATH, {});
-    const Outcome windows_run = run_in_fresh_folder(s, WINE64_PATH, {TAPEMILL_WINDOWS_EXE});
+    const CrossBuild& cross = cross_build();
+    const Outcome native_run = run_in_fresh_folder(s, TAPEMILL_PATH, {});
+    const Outcome cross_run = run_in_fresh_folder(s, cross.command.front(),
+                                                  {cross.command.begin() + 1, cross.command.end()});
 
-    EXPECT_EQ(linux_run.run.status, s.status);
-    EXPECT_EQ(windows_run.run.status, s.status);
-    EXPECT_EQ(without_carriage_returns(windows_run.run.out), linux_run.run.out);
-    EXPECT_EQ(windows_run.run.err, "");
-    EXPECT_TRUE(windows_run.files == linux_run.files) << "the two builds left different files";
+    EXPECT_EQ(native_run.run.status, s.status);
+    EXPECT_EQ(cross_run.run.status, s.status);
+    EXPECT_EQ(cross.windows_line_ends ? without_carriage_returns(cross_run.run.out)
+                                      : cross_run.run.out,
+              native_run.run.out);
+    EXPECT_EQ(cross_run.run.err, "");
+    EXPECT_TRUE(cross_run.files == native_run.files) << "the two builds left different files";
     if (s.converts) {
-        ASSERT_EQ(windows_run.files.count(s.args[1]), 1U);
-        EXPECT_EQ(windows_run.files.at(s.args[1]).size(), 6937U);
+        ASSERT_EQ(cross_run.files.count(s.args[1]), 1U);
+        EXPECT_EQ(cross_run.files.at(s.args[1]).size(), 6937U);
     }
     if (!s.picture.empty()) {
-        EXPECT_EQ(windows_run.files.at(s.picture_name), s.picture) << "the picture was changed";
+        EXPECT_EQ(cross_run.files.at(s.picture_name), s.picture) << "the picture was changed";
     }
 }
 
@@ -130,8 +154,8 @@ const Scenario scenarios[] = {
     {"short_picture", std::vector<std::uint8_t>(62, 0x1A), {"in.bmp", "out.tap"}, 1},
     {"missing_picture", {}, {"in.bmp", "out.tap"}, 1},
 
-    // Names in other scripts than the code page's, which the program must take, open and echo
-    // in UTF-8, and a screen name of their bytes.
+    // Names in other scripts than a Windows code page's, which the program must take, open and
+    // echo in UTF-8, and a screen name of their bytes.
     {"japanese_names",
      example_picture(),
      {"日本語.bmp", "日本語.tap", "日本語"},
@@ -153,7 +177,7 @@ const Scenario scenarios[] = {
      "日本語.bmp"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Scenarios, UnderWine, testing::ValuesIn(scenarios),
+INSTANTIATE_TEST_SUITE_P(Scenarios, CrossBuildRun, testing::ValuesIn(scenarios),
                          [](const testing::TestParamInfo<Scenario>& info) {
                              return std::string(info.param.title);
                          });
@@ -170,6 +194,11 @@ INSTANTIATE_TEST_SUITE_P(Scenarios, UnderWine, testing::ValuesIn(scenarios),
 class WineEnvironment : public testing::Environment
 {
   public:
+    WineEnvironment(std::string wine64, std::string wineserver)
+        : wine64_(std::move(wine64)), wineserver_(std::move(wineserver))
+    {
+    }
+
     void SetUp() override
     {
         // The server settles in the prefix's folder, so the folder comes first.
@@ -184,18 +213,18 @@ class WineEnvironment : public testing::Environment
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
 
-        wine_setup(WINESERVER_PATH, {"--persistent"});
-        wine_setup(WINE64_PATH, {"wineboot", "--init"});
-        wine_setup(WINE64_PATH, {"reg", "add", "HKCU\\Software\\Wine\\Drivers", "/v", "Graphics",
-                                 "/d", "null", "/f"});
+        wine_setup(wineserver_, {"--persistent"});
+        wine_setup(wine64_, {"wineboot", "--init"});
+        wine_setup(wine64_, {"reg", "add", "HKCU\\Software\\Wine\\Drivers", "/v", "Graphics", "/d",
+                             "null", "/f"});
     }
 
     // Ends the server and waits for it, so that it writes nothing into the prefix once the
     // prefix is being removed.
     void TearDown() override
     {
-        wine_setup(WINESERVER_PATH, {"--kill"});
-        wine_setup(WINESERVER_PATH, {"--wait"});
+        wine_setup(wineserver_, {"--kill"});
+        wine_setup(wineserver_, {"--wait"});
     }
 
   private:
@@ -207,12 +236,28 @@ class WineEnvironment : public testing::Environment
         }
     }
 
+    std::string wine64_;
+    std::string wineserver_;
     TempFolder folder_;
 };
 
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
-    testing::AddGlobalTestEnvironment(new WineEnvironment);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    CrossBuild& cross = cross_build();
+    if (args.size() == 4 && args[0] == "wine") {
+        cross.command = {args[1], args[3]};
+        cross.windows_line_ends = true;
+        testing::AddGlobalTestEnvironment(new WineEnvironment(args[1], args[2]));
+    } else if (args.size() == 4 && args[0] == "qemu") {
+        cross.command = {args[1], "-cpu", args[2], args[3]};
+    } else {
+        std::fprintf(stderr,
+                     "usage: %s wine <wine64> <wineserver> <tapemill.exe>\n"
+                     "       %s qemu <qemu-user> <cpu> <tapemill>\n",
+                     argv[0], argv[0]);
+        return 2;
+    }
     return RUN_ALL_TESTS();
 }
