@@ -3,6 +3,9 @@
 #   windows/tapemill.exe   64-bit Windows, with MinGW-w64         TAPEMILL_WINDOWS
 #   arm64/tapemill         64-bit Arm Linux (Raspberry Pi 3 on)   TAPEMILL_ARM
 #   armhf/tapemill         32-bit Arm Linux (Raspberry Pi 2 on)   TAPEMILL_ARM
+#   web/tapemill-converter.html
+#                          the browser page, with the program as   TAPEMILL_WEB
+#                          WebAssembly inside it, with Emscripten
 include(ExternalProject)
 
 # Adds the target tapemill_<name>, which builds with the toolchain file cmake/<toolchain>.cmake
@@ -19,6 +22,7 @@ function(tapemill_cross_build name toolchain compiler program output_variable)
     CMAKE_ARGS
       -DCMAKE_TOOLCHAIN_FILE=${PROJECT_SOURCE_DIR}/cmake/${toolchain}.cmake
       -DCMAKE_BUILD_TYPE=Release -DTAPEMILL_TESTS=OFF -DTAPEMILL_WINDOWS=OFF -DTAPEMILL_ARM=OFF
+      -DTAPEMILL_WEB=OFF
     BUILD_ALWAYS ON
     BUILD_BYPRODUCTS ${PROJECT_BINARY_DIR}/${name}/${program}
     INSTALL_COMMAND "")
@@ -33,4 +37,7 @@ if(TAPEMILL_ARM)
   tapemill_cross_build(arm64 aarch64-linux-gnu aarch64-linux-gnu-g++ tapemill TAPEMILL_ARM64_PROGRAM)
   tapemill_cross_build(armhf arm-linux-gnueabihf arm-linux-gnueabihf-g++ tapemill
     TAPEMILL_ARMHF_PROGRAM)
+endif()
+if(TAPEMILL_WEB)
+  tapemill_cross_build(web emscripten em++ tapemill-converter.html TAPEMILL_WEB_PAGE)
 endif()

@@ -5,12 +5,17 @@
 #                                                for x86_64, and for aarch64 and armhf
 #   tapemill-<version>-windows-x86_64.zip        the same for Windows, with the manual as HTML
 #                                                (TAPEMILL_WINDOWS)
+# Each holds the converter page too, tapemill-converter.html (TAPEMILL_WEB): the Debian
+# packages in /usr/share/tapemill/.
 # Each package is an install component of its own, installed only into that package: a plain
 # `cmake --install` installs the program and its manual page alone.
 
 set(package_files ${PROJECT_BINARY_DIR}/package-files)
 set(portable_files README.md LICENSE examples/example.bmp)
 list(TRANSFORM portable_files PREPEND ${PROJECT_SOURCE_DIR}/)
+if(TAPEMILL_WEB)
+  list(APPEND portable_files ${TAPEMILL_WEB_PAGE})
+endif()
 
 # Debian wants the manual and the changelog compressed to the full, without a time stamp, and
 # the program stripped as its own tools strip it.
@@ -47,6 +52,9 @@ function(tapemill_linux_packages arch processor program target strip)
     COMPONENT ${deb} EXCLUDE_FROM_ALL)
   install(FILES packaging/lintian-overrides DESTINATION share/lintian/overrides RENAME tapemill
     COMPONENT ${deb} EXCLUDE_FROM_ALL)
+  if(TAPEMILL_WEB)
+    install(FILES ${TAPEMILL_WEB_PAGE} DESTINATION share/tapemill COMPONENT ${deb} EXCLUDE_FROM_ALL)
+  endif()
   string(TOUPPER ${deb} DEB)
   set(CPACK_DEBIAN_${DEB}_PACKAGE_NAME tapemill PARENT_SCOPE)
   set(CPACK_DEBIAN_${DEB}_PACKAGE_ARCHITECTURE ${arch} PARENT_SCOPE)
@@ -74,25 +82,26 @@ endif()
 
 set(generators DEB TGZ)
 if(TAPEMILL_WINDOWS)
-  # The Windows zip, with the manual as a page that a Windows user's browser opens.
+  # The Windows zip, with the manual as a page that a Windows user's browser opens, named so
+  # that it is not taken for the converter page.
   find_program(MANDOC_PROGRAM mandoc)
   if(NOT MANDOC_PROGRAM)
     message(FATAL_ERROR "mandoc not found: the Windows zip's manual is made with it "
       "(scripts/install-deps installs it)")
   endif()
   find_program(MINGW_STRIP x86_64-w64-mingw32-strip REQUIRED)
-  add_custom_command(OUTPUT ${package_files}/tapemill.exe ${package_files}/tapemill.html
+  set(manual ${package_files}/tapemill-manual.html)
+  add_custom_command(OUTPUT ${package_files}/tapemill.exe ${manual}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${package_files}
     COMMAND ${MINGW_STRIP} -o ${package_files}/tapemill.exe ${TAPEMILL_WINDOWS_EXE}
-    COMMAND ${MANDOC_PROGRAM} -Thtml ${PROJECT_SOURCE_DIR}/man/tapemill.1 > ${package_files}/tapemill.html
+    COMMAND ${MANDOC_PROGRAM} -Thtml ${PROJECT_SOURCE_DIR}/man/tapemill.1 > ${manual}
     DEPENDS tapemill_windows ${TAPEMILL_WINDOWS_EXE} man/tapemill.1
     VERBATIM)
-  list(APPEND generated_files ${package_files}/tapemill.exe ${package_files}/tapemill.html)
+  list(APPEND generated_files ${package_files}/tapemill.exe ${manual})
   set(top tapemill-${PROJECT_VERSION}-windows-x86_64)
   install(PROGRAMS ${package_files}/tapemill.exe DESTINATION ${top}
     COMPONENT windows EXCLUDE_FROM_ALL)
-  install(FILES ${package_files}/tapemill.html ${portable_files} DESTINATION ${top}
-    COMPONENT windows EXCLUDE_FROM_ALL)
+  install(FILES ${manual} ${portable_files} DESTINATION ${top} COMPONENT windows EXCLUDE_FROM_ALL)
   set(CPACK_ARCHIVE_WINDOWS_FILE_NAME ${top})
   list(APPEND generators ZIP)
 endif()

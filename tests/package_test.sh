@@ -17,6 +17,7 @@ set -euo pipefail
 check=$1
 build=$2
 packages=$build/packages
+converter_page=$build/web/tapemill-converter.html
 version=1.1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -54,7 +55,8 @@ deb)
     ./usr/share/man/man1/tapemill.1.gz \
     ./usr/share/doc/tapemill/copyright \
     ./usr/share/doc/tapemill/changelog.gz \
-    ./usr/share/lintian/overrides/tapemill
+    ./usr/share/lintian/overrides/tapemill \
+    ./usr/share/tapemill/tapemill-converter.html
   for field in Package:tapemill Version:$version Architecture:$arch Section:graphics \
     Priority:optional; do
     [ "$(dpkg-deb -f "$deb" "${field%%:*}")" = "${field#*:}" ] || fail "${field%%:*} is not ${field#*:}"
@@ -82,9 +84,11 @@ tarball)
   tarball=$packages/$top.tar.gz
   [ -f "$tarball" ] || fail "no $tarball"
   tar tzf "$tarball" | grep -v '/$' | expect_files \
-    "$top/tapemill" "$top/tapemill.1" "$top/README.md" "$top/LICENSE" "$top/example.bmp"
+    "$top/tapemill" "$top/tapemill.1" "$top/README.md" "$top/LICENSE" "$top/example.bmp" \
+    "$top/tapemill-converter.html"
   tar xzf "$tarball" -C "$work"
   cmp "$work/$top/example.bmp" "$example" || fail "the example picture differs"
+  cmp "$work/$top/tapemill-converter.html" "$converter_page" || fail "the converter page differs"
   "${emulator[@]}" "$work/$top/tapemill" "$work/$top/example.bmp" "$work/unpacked.tap" > /dev/null
   cmp "$work/unpacked.tap" "$(built_tape "$example")" || fail "the tarball's program made another tape"
   echo "tarball ($processor): $(stat -c %s "$tarball") bytes; its program converts the example to the build's tape"
@@ -98,9 +102,11 @@ zip)
   [ -f "$zip" ] || fail "no $zip"
   top=tapemill-$version-windows-x86_64
   cmake -E tar tf "$zip" | grep -v '/$' | expect_files \
-    "$top/tapemill.exe" "$top/tapemill.html" "$top/README.md" "$top/LICENSE" "$top/example.bmp"
+    "$top/tapemill.exe" "$top/tapemill-manual.html" "$top/README.md" "$top/LICENSE" \
+    "$top/example.bmp" "$top/tapemill-converter.html"
   (cd "$work" && cmake -E tar xf "$zip")
-  grep -q 'SCREEN\$' "$work/$top/tapemill.html" || fail "the manual page in the zip is empty"
+  grep -q 'SCREEN\$' "$work/$top/tapemill-manual.html" || fail "the manual page in the zip is empty"
+  cmp "$work/$top/tapemill-converter.html" "$converter_page" || fail "the converter page differs"
   # Wine with no display to look for, and a runtime folder of its own. Its server is waited
   # for before the prefix is removed, so that it writes nothing there any more.
   mkdir -m 700 "$work/runtime"

@@ -55,28 +55,9 @@ std::string padded(const std::string& name)
     return name + std::string(10 - name.size(), ' ');
 }
 
-struct TapeLoad {
-    bool header_loaded;
-    bool data_loaded;
-    std::vector<std::uint8_t> header; // the 17 header bytes as loaded
-    std::vector<std::uint8_t> screen; // 6912 bytes from 16384
-    double seconds;                   // tape time played
-};
-
-// Loads the header block at 0x8000, then the screen at 16384, as LOAD "" SCREEN$ does.
-TapeLoad load_through_rom(const fs::path& tape_file)
+ScreenLoad load_through_rom(const fs::path& tape_file)
 {
-    SpectrumTapeDeck deck(SPECTRUM_ROM, tape_file.string());
-    TapeLoad load{};
-    load.header_loaded = deck.load_block(0x00, 0x8000, 17);
-    if (load.header_loaded) {
-        load.data_loaded = deck.load_block(0xFF, 16384, 6912);
-    }
-    const auto& memory = deck.memory();
-    load.header.assign(memory.begin() + 0x8000, memory.begin() + 0x8000 + 17);
-    load.screen.assign(memory.begin() + 16384, memory.begin() + 16384 + 6912);
-    load.seconds = static_cast<double>(deck.tstates()) / 3.5e6;
-    return load;
+    return load_screen(SPECTRUM_ROM, tape_file.string());
 }
 
 struct Drawn {
@@ -121,7 +102,7 @@ TEST_P(RomLoad, ScreenLoadsAndShowsThePicture)
     ASSERT_EQ(run_program(TAPEMILL_PATH, args, folder.path).status, 0);
     const std::string name = drawn.name.empty() ? "screen" : drawn.name;
 
-    const TapeLoad load = load_through_rom(folder.path / "picture.tap");
+    const ScreenLoad load = load_through_rom(folder.path / "picture.tap");
     ASSERT_TRUE(load.header_loaded);
     ASSERT_TRUE(load.data_loaded);
     // Played at the Spectrum's speed, the two blocks take some 42 seconds of tape.
@@ -189,7 +170,7 @@ TEST(RomLoadControls, RefusesDamagedTapes)
     std::vector<std::uint8_t> flipped_pixel = tape;
     flipped_pixel[24 + 3000] ^= 0x10;
     write_file(folder.path / "flipped_pixel.tap", flipped_pixel);
-    const TapeLoad damaged_data = load_through_rom(folder.path / "flipped_pixel.tap");
+    const ScreenLoad damaged_data = load_through_rom(folder.path / "flipped_pixel.tap");
     EXPECT_TRUE(damaged_data.header_loaded);
     EXPECT_FALSE(damaged_data.data_loaded);
 
@@ -224,8 +205,8 @@ TEST(RomLoadFromSound, LoadsTheSameScreenAsTheTapeImage)
             run_program("tape2wav", {"picture.tap", "picture.wav"}, folder.path);
         ASSERT_EQ(sound.status, 0) << sound.out << sound.err;
 
-        const TapeLoad from_tape = load_through_rom(folder.path / "picture.tap");
-        const TapeLoad from_sound = load_through_rom(folder.path / "picture.wav");
+        const ScreenLoad from_tape = load_through_rom(folder.path / "picture.tap");
+        const ScreenLoad from_sound = load_through_rom(folder.path / "picture.wav");
         ASSERT_TRUE(from_tape.data_loaded);
         ASSERT_TRUE(from_sound.header_loaded);
         ASSERT_TRUE(from_sound.data_loaded);

@@ -142,3 +142,18 @@ Z80EX_BYTE SpectrumTapeDeck::read_interrupt_vector(Z80EX_CONTEXT*, void*)
 {
     return 0xFF;
 }
+
+ScreenLoad load_screen(const std::string& rom_file, const std::string& tape_file)
+{
+    SpectrumTapeDeck deck(rom_file, tape_file);
+    ScreenLoad load{};
+    load.header_loaded = deck.load_block(0x00, 0x8000, 17);
+    if (load.header_loaded) {
+        load.data_loaded = deck.load_block(0xFF, 16384, 6912);
+    }
+    const auto& memory = deck.memory();
+    load.header.assign(memory.begin() + 0x8000, memory.begin() + 0x8000 + 17);
+    load.screen.assign(memory.begin() + 16384, memory.begin() + 16384 + 6912);
+    load.seconds = static_cast<double>(deck.tstates()) / 3.5e6;
+    return load;
+}

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <libspectrum.h>
 #include <string>
+#include <vector>
 #include <z80ex/z80ex.h>
 
 // A 48K Spectrum cut down to what its ROM's tape loader touches: 64 KiB of memory with a ROM
@@ -55,3 +56,15 @@ class SpectrumTapeDeck
     bool ear_ = false;
     bool tape_ended_ = false;
 };
+
+// What LOAD "" SCREEN$ loads from a tape: the header block at 0x8000, then the screen at 16384.
+struct ScreenLoad {
+    bool header_loaded;
+    bool data_loaded;
+    std::vector<std::uint8_t> header; // the 17 header bytes as loaded
+    std::vector<std::uint8_t> screen; // 6912 bytes from 16384
+    double seconds;                   // tape time played
+};
+
+// Loads tape_file's header block, and then its screen, through the ROM in rom_file.
+ScreenLoad load_screen(const std::string& rom_file, const std::string& tape_file);
