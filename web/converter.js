@@ -173,10 +173,9 @@ function fileName(name) {
   return name.replace(/[\/\\:*?"<>|\u0000-\u001f]/g, "_");
 }
 
-// Runs tapemill's main, in a fresh instance of its compiled WebAssembly (as each command runs in
-// a fresh process), as `tapemill PICTURE TAPE [NAME]` on files in
-// memory; every line it prints goes to printLine as it comes. Resolves to its exit status and
-// the tape it wrote, if it wrote one.
+// Runs tapemill's main as `tapemill PICTURE TAPE [NAME]` on files in memory, in a fresh instance
+// of its compiled WebAssembly, as each command runs in a fresh process; every line it prints
+// goes to printLine as it comes. Resolves to its exit status and the tape it wrote, if any.
 async function runTapemill(tapemillModule, bitmap, pictureName, tapeName, screenName, printLine) {
   const program = await createTapemill({
     print: printLine,
