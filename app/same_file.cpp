@@ -43,13 +43,11 @@ bool names_open_file(std::FILE* open_file, const char* name)
 
 bool names_open_file(std::FILE* open_file, const char* name)
 {
-    struct stat open_identity {
-    };
+    struct stat open_identity = {};
     if (fstat(fileno(open_file), &open_identity) != 0) {
         return true;
     }
-    struct stat named_identity {
-    };
+    struct stat named_identity = {};
     return stat(name, &named_identity) == 0 && named_identity.st_dev == open_identity.st_dev &&
            named_identity.st_ino == open_identity.st_ino;
 }
